@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <stdexcept>
+#include <fstream>
 #include <vector>
 
 #include "common/text1251.h"
@@ -45,13 +46,13 @@ TEST(TTavXMLLogProvider, WorkedExampleIsByteExact) {
   EXPECT_EQ(test::ReadAll(file), expected);
 }
 
-TEST(TTavXMLLogProvider, FileHoldsHeaderAtOnceAndRootEndOnDestruction) {
+TEST(TTavXMLLogProvider, OlderReportIsReplacedAndOpenElementsStayOpen) {
   const std::string file = "Header.xml";
-  test::WriteAll(file, std::string(5000, 'x'));  // an older report is replaced
-  auto w = std::make_unique<TTavXMLLogProvider>(file);
-  EXPECT_EQ(test::ReadAll(file), std::string(kDecl) + "\n\r<Header.xml>\n\r");
-  w->OpenNode("Open");  // left open: destruction does not close it
-  w.reset();
+  test::WriteAll(file, std::string(5000, 'x'));
+  {
+    TTavXMLLogProvider w(file);
+    w.OpenNode("Open");  // left open: destruction does not close it
+  }
   EXPECT_EQ(test::ReadAll(file), std::string(kDecl) + "\n\r<Header.xml>\n\r<Open></Header.xml>");
 }
 
@@ -102,13 +103,19 @@ TEST(TTavXMLLogProvider, CreationFailureNamesTheFile) {
   }
 }
 
-TEST(TTavXMLLogProvider, SecondWriterOnTheSameFileFailsWhileTheFirstLives) {
+TEST(TTavXMLLogProvider, FileIsHeldWhileTheWriterLives) {
   const std::string file = "Held.xml";
-  TTavXMLLogProvider first(file);
-  first.WriteValue("Kept", "1");
-  EXPECT_THROW(TTavXMLLogProvider second(file), std::runtime_error);
+  {
+    TTavXMLLogProvider first(file);
+    first.WriteValue("Kept", "1");
+    EXPECT_THROW(TTavXMLLogProvider second(file), std::runtime_error);
+#ifdef _WIN32
+    // Share mode 0: not even a reader gets in.
+    EXPECT_FALSE(std::ifstream(file, std::ios::binary).is_open());
+#endif
+  }
   EXPECT_EQ(test::ReadAll(file),
-            std::string(kDecl) + "\n\r<Held.xml>\n\r<Kept>1</Kept>\r\n");
+            std::string(kDecl) + "\n\r<Held.xml>\n\r<Kept>1</Kept>\r\n</Held.xml>");
 }
 
 // The report must stay well-formed whatever the values hold.

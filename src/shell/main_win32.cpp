@@ -1,0 +1,29 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <exception>
+#include <memory>
+
+#include "common/text1251.h"
+#include "common/wide_win32.h"
+#include "shell/main_window_win32.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&icc);
+  std::unique_ptr<lmr::TfmMain> main;
+  try {
+    main = std::make_unique<lmr::TfmMain>(instance);
+  } catch (const std::exception& e) {
+    // No report, no window: say why and end.
+    MessageBoxW(nullptr, lmr::Wide(e.what()).c_str(), L"LMRTSWizard", MB_OK | MB_ICONERROR);
+    return 1;
+  }
+  main->Show(showCommand);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
