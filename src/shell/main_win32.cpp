@@ -1,16 +1,17 @@
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <exception>
 #include <memory>
 
-#include "common/text1251.h"
 #include "common/wide_win32.h"
 #include "shell/main_window_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
+  OleInitialize(nullptr);  // the folder dialog needs it
   std::unique_ptr<lmr::TfmMain> main;
   try {
     main = std::make_unique<lmr::TfmMain>(instance);
@@ -22,8 +23,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   main->Show(showCommand);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    // Tab moves between controls; Enter and Space press the focused button.
+    if (main->Handle() && IsDialogMessageW(main->Handle(), &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  main.reset();
+  OleUninitialize();
   return 0;
 }

@@ -1,11 +1,15 @@
 #pragma once
-// The wizard's main window.
+// The wizard's main window: five pages shown one after the other, each with
+// its "Начать" that runs the page's stage inside the busy guard.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "report/xml_log_provider.h"
+#include "shell/step_protocol.h"
 
 namespace lmr {
 
@@ -22,15 +26,39 @@ class TfmMain {
   // The report's name: the program file's name with ".xml" for its extension.
   static std::string ReportFileName();
 
+  enum Page { tsSystem, tsMSDEInstall, tsLumaroInstall, tsLMRMSDEConfiguration, tsLMRNetWorkOptions, kPages };
+  void ShowPage(Page page);
+  void UpdateInstallPageState();
+
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void CreateControls();
+  HWND Add(Page page, const wchar_t* cls, const char* utf8Text, DWORD style, int x, int y, int w, int h, int id);
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  void OnCommand(int id, int code);
+  void OnPageShown(Page page);
+  // Runs a stage in the busy guard; an error keeps the page and is shown.
+  bool RunGuarded(const std::function<void()>& stage);
+  void BrowseFolder(int editId);
+  StageHost Host(int listId, const char* mark);
+
+  void RunSystemInfoStage();
+  void RunEngineStage();
+  void RunInstallationStage();
+  void RunDatabaseStage();
+  void RunNetworkStage();
 
   HWND hwnd_ = nullptr;
-  HWND caption_ = nullptr;
   HFONT font_ = nullptr;
   HBRUSH captionBrush_ = nullptr;
+  HBRUSH panelBrush_ = nullptr;
+  HBRUSH headerBrush_ = nullptr;
+  int activePage_ = -1;
+  std::vector<HWND> pageControls_[kPages];
+  int CurrentStepIndex = -1;
+  std::unique_ptr<ProgressListView> stepList_;
+  std::unique_ptr<StepProtocol> steps_;
   std::unique_ptr<TTavXMLLogProvider> ReportWriter;
 };
 

@@ -1,0 +1,123 @@
+// Drives the wizard's window from outside, with window messages only, as a
+// person would: gui_driver COMMAND-FILE. One command a line (texts UTF-8):
+//   wait-window                  until the main window exists (20 s)
+//   click ID                     BM_CLICK, waiting for the handler (60 s)
+//   settext ID TEXT              WM_SETTEXT
+//   text ID TEXT                 the control's text must be TEXT
+//   line ID N TEXT               list box line N must be TEXT
+//   count ID N                   list box must hold N lines
+//   enabled ID 0|1   visible ID 0|1
+//   wait-gone                    until the main window is gone (20 s)
+// Prints each failed check and exits 1 if any failed.
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+HWND g_main = nullptr;
+int g_failures = 0;
+
+std::wstring FromUtf8(const std::string& s) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, &w[0], n);
+  w.resize(n > 0 ? n - 1 : 0);
+  return w;
+}
+
+std::string ToUtf8(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string s(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &s[0], n, nullptr, nullptr);
+  s.resize(n > 0 ? n - 1 : 0);
+  return s;
+}
+
+void Check(bool ok, const std::string& line, const std::string& got) {
+  if (ok) return;
+  ++g_failures;
+  std::printf("FAIL: %s (got: %s)\n", line.c_str(), got.c_str());
+}
+
+std::string Rest(std::istringstream& in) {
+  std::string rest;
+  std::getline(in, rest);
+  if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+  return rest;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::printf("usage: gui_driver COMMAND-FILE\n");
+    return 2;
+  }
+  std::ifstream file(argv[1]);
+  std::string line;
+  while (std::getline(file, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream in(line);
+    std::string cmd;
+    int id = 0;
+    in >> cmd;
+    if (cmd.empty() || cmd[0] == '#') continue;
+    if (cmd == "wait-window") {
+      for (int i = 0; i < 200 && !g_main; ++i) {
+        g_main = FindWindowW(L"TfmMain", L"fmMain");
+        if (!g_main) Sleep(100);
+      }
+      Check(g_main != nullptr, line, "no window");
+      if (!g_main) break;
+      continue;
+    }
+    if (cmd == "wait-gone") {
+      int i = 0;
+      while (IsWindow(g_main) && i++ < 200) Sleep(100);
+      Check(!IsWindow(g_main), line, "still open");
+      continue;
+    }
+    in >> id;
+    HWND c = GetDlgItem(g_main, id);
+    if (!c) {
+      Check(false, line, "no such control");
+      continue;
+    }
+    if (cmd == "click") {
+      DWORD_PTR r;
+      Check(SendMessageTimeoutW(c, BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &r) != 0, line, "timed out");
+    } else if (cmd == "settext") {
+      std::wstring w = FromUtf8(Rest(in));
+      SendMessageW(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    } else if (cmd == "text") {
+      std::string want = Rest(in);
+      wchar_t buf[512] = {0};
+      SendMessageW(c, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf));
+      Check(ToUtf8(buf) == want, line, ToUtf8(buf));
+    } else if (cmd == "line") {
+      int n = 0;
+      in >> n;
+      std::string want = Rest(in);
+      wchar_t buf[512] = {0};
+      SendMessageW(c, LB_GETTEXT, n, reinterpret_cast<LPARAM>(buf));
+      Check(ToUtf8(buf) == want, line, ToUtf8(buf));
+    } else if (cmd == "count") {
+      int n = 0;
+      in >> n;
+      LRESULT got = SendMessageW(c, LB_GETCOUNT, 0, 0);
+      Check(got == n, line, std::to_string(got));
+    } else if (cmd == "enabled" || cmd == "visible") {
+      int want = 0;
+      in >> want;
+      bool got = cmd == "enabled" ? IsWindowEnabled(c) != FALSE : IsWindowVisible(c) != FALSE;
+      Check(got == (want != 0), line, got ? "1" : "0");
+    } else {
+      Check(false, line, "unknown command");
+    }
+  }
+  return g_failures == 0 ? 0 : 1;
+}
