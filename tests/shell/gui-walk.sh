@@ -5,6 +5,7 @@
 set -uo pipefail
 . "$(dirname "$0")/../../scripts/wine-env"
 exe="$1"; driver="$2"; work="$3"
+here="$(cd "$(dirname "$0")" && pwd)"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 cp "$exe" "$driver" .
 failed=0
@@ -113,6 +114,7 @@ tail_expected='<MSDEOptions></MSDEOptions><LumaroOptions></LumaroOptions><DataBa
 [ "$(tail -c ${#tail_expected} LMRTSWizard.xml)" = "$tail_expected" ] || fail "report end: $(tail -c 200 LMRTSWizard.xml)"
 grep -q '<SystemInfo><Time>' LMRTSWizard.xml || fail "no SystemInfo section"
 xmllint --noout LMRTSWizard.xml || fail "report is not well-formed"
+"$here/check-systeminfo.py" LMRTSWizard.xml "$WINEPREFIX" || fail "SystemInfo disagrees with the host"
 "$LMR_WINESERVER" -k 2>/dev/null
 [ $failed = 0 ] && echo "ok: five pages walked, report complete; screenshots in $work"
 exit $failed
