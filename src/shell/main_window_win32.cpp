@@ -26,10 +26,7 @@ constexpr int kPageLeft = 1;
 constexpr int kPageTop = kCaptionHeight;
 constexpr int kHeaderWidth = 399;
 constexpr int kHeaderHeight = 25;
-constexpr COLORREF kCaptionColor = RGB(0x2A, 0x63, 0x9E);
-constexpr COLORREF kCaptionTextColor = RGB(0xE2, 0xED, 0xF1);
-constexpr COLORREF kPanelColor = RGB(0xE2, 0xEC, 0xF1);
-constexpr COLORREF kHeaderColor = RGB(0xC4, 0xD8, 0xE6);
+COLORREF Ref(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
 std::wstring W(const char* utf8) { return Wide(Utf8To1251(utf8)); }
 
@@ -79,7 +76,7 @@ std::string TfmMain::ReportFileName() {
   return ReportFileNameFor(cut == std::string::npos ? full : full.substr(cut + 1));
 }
 
-TfmMain::TfmMain(HINSTANCE instance) {
+TfmMain::TfmMain(HINSTANCE instance, const TdtmdlLMRSkinData& skin) : skin_(skin) {
   WNDCLASSEXW wc = {sizeof wc};
   wc.lpfnWndProc = &TfmMain::WindowProc;
   wc.hInstance = instance;
@@ -87,9 +84,13 @@ TfmMain::TfmMain(HINSTANCE instance) {
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);
 
-  captionBrush_ = CreateSolidBrush(kCaptionColor);
-  panelBrush_ = CreateSolidBrush(kPanelColor);
-  headerBrush_ = CreateSolidBrush(kHeaderColor);
+  const TSkinColors& c = skin_.Colors();
+  captionBrush_ = CreateSolidBrush(Ref(c.caption));
+  panelBrush_ = CreateSolidBrush(Ref(c.panel));
+  headerBrush_ = CreateSolidBrush(Ref(c.tab));
+  frameBrush_ = CreateSolidBrush(Ref(c.frame));
+  listBrush_ = CreateSolidBrush(Ref(c.listbox));
+  editBrush_ = CreateSolidBrush(Ref(c.edit));
   font_ = CreateFontW(-14, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
   // Borderless: no system caption; the window draws its own caption bar.
   hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"fmMain", WS_POPUP | WS_CLIPCHILDREN, 341, 141,
@@ -107,7 +108,7 @@ TfmMain::~TfmMain() {
   DeleteObject(font_);
   DeleteObject(captionBrush_);
   DeleteObject(panelBrush_);
-  DeleteObject(headerBrush_);
+  for (HBRUSH b : {headerBrush_, frameBrush_, listBrush_, editBrush_}) DeleteObject(b);
 }
 
 void TfmMain::Show(int showCommand) {
@@ -139,7 +140,8 @@ void TfmMain::CreateControls() {
     Add(static_cast<Page>(p), L"STATIC", headers[p], 0, 6, 4, kHeaderWidth - 12, 17, ID_Label1 + p);
   }
   const DWORD list = WS_BORDER | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
-  const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
+  // Buttons draw themselves with the skin's faces (the system's face without a skin).
+  const DWORD button = WS_TABSTOP | BS_OWNERDRAW;
   Add(tsSystem, L"LISTBOX", "", list | WS_DISABLED, 8, 32, 377, 121, ID_lbSysAnalysProgress);
   Add(tsSystem, L"BUTTON", "Начать", button, 312, 160, 75, 25, ID_bsSkinButton2);
   Add(tsMSDEInstall, L"LISTBOX", "", list | WS_TABSTOP, 8, 32, 377, 121, ID_lbMSDEAnalysProgress);
@@ -155,6 +157,7 @@ void TfmMain::CreateControls() {
       17, ID_cbCRCScan);
   HWND gauge = Add(tsLumaroInstall, PROGRESS_CLASSW, "", 0, 8, 136, 289, 25, ID_pbScan);
   SendMessageW(gauge, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+  SendMessageW(gauge, PBM_SETBARCOLOR, 0, Ref(skin_.Colors().gauge));
   Add(tsLumaroInstall, L"BUTTON", "Начать", button | WS_DISABLED, 312, 160, 75, 25, ID_btnSysAnalys);
   Add(tsLMRMSDEConfiguration, L"LISTBOX", "", list | WS_DISABLED, 8, 32, 377, 121, ID_lbLMRMSDEAnalysProgress);
   Add(tsLMRMSDEConfiguration, L"BUTTON", "Начать", button, 312, 159, 75, 25, ID_bsSkinButton4);
@@ -271,6 +274,29 @@ void TfmMain::BrowseFolder(int editId) {
   CoTaskMemFree(chosen);
 }
 
+void TfmMain::DrawButton(const DRAWITEMSTRUCT& item) {
+  const bool disabled = item.itemState & ODS_DISABLED;
+  const bool pressed = item.itemState & ODS_SELECTED;
+  RECT r = item.rcItem;
+  if (!skin_.DrawButtonFace(item.hDC, r, disabled ? 2 : pressed ? 1 : 0)) {
+    DrawFrameControl(item.hDC, &r, DFC_BUTTON,
+                     DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0) | (disabled ? DFCS_INACTIVE : 0));
+  }
+  wchar_t text[64] = {0};
+  GetWindowTextW(item.hwndItem, text, 64);
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, Ref(disabled ? skin_.Colors().buttonDisabledText : skin_.Colors().buttonText));
+  HGDIOBJ old = SelectObject(item.hDC, font_);
+  if (pressed) OffsetRect(&r, 1, 1);
+  DrawTextW(item.hDC, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(item.hDC, old);
+  if (item.itemState & ODS_FOCUS) {
+    RECT f = item.rcItem;
+    InflateRect(&f, -3, -3);
+    DrawFocusRect(item.hDC, &f);
+  }
+}
+
 void TfmMain::OnCommand(int id, int code) {
   switch (id) {
     case ID_bsSkinButton2:
@@ -334,7 +360,7 @@ LRESULT TfmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       RECT bar = {0, 0, kClientWidth, kCaptionHeight};
       FillRect(dc, &bar, captionBrush_);
       RECT frame = {0, kCaptionHeight - 1, kClientWidth, kClientHeight};
-      FrameRect(dc, &frame, captionBrush_);
+      FrameRect(dc, &frame, frameBrush_);
       RECT header = {kPageLeft, kPageTop, kPageLeft + kHeaderWidth, kPageTop + kHeaderHeight};
       FillRect(dc, &header, headerBrush_);
       return 1;
@@ -344,12 +370,26 @@ LRESULT TfmMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
       SetBkMode(dc, TRANSPARENT);
       if (id == ID_lblCaption) {
-        SetTextColor(dc, kCaptionTextColor);
+        SetTextColor(dc, Ref(skin_.Colors().captionText));
         return reinterpret_cast<LRESULT>(captionBrush_);
       }
-      if (id >= ID_Label1 && id < ID_Label1 + kPages) return reinterpret_cast<LRESULT>(headerBrush_);
+      if (id >= ID_Label1 && id < ID_Label1 + kPages) {
+        SetTextColor(dc, Ref(skin_.Colors().tabText));
+        return reinterpret_cast<LRESULT>(headerBrush_);
+      }
       return reinterpret_cast<LRESULT>(panelBrush_);
     }
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLOREDIT: {
+      HDC dc = reinterpret_cast<HDC>(wp);
+      bool list = msg == WM_CTLCOLORLISTBOX;
+      SetTextColor(dc, Ref(list ? skin_.Colors().listboxText : skin_.Colors().editText));
+      SetBkColor(dc, Ref(list ? skin_.Colors().listbox : skin_.Colors().edit));
+      return reinterpret_cast<LRESULT>(list ? listBrush_ : editBrush_);
+    }
+    case WM_DRAWITEM:
+      DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+      return TRUE;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

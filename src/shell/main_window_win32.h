@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "report/xml_log_provider.h"
+#include "shell/skin_win32.h"
 #include "shell/step_protocol.h"
 
 namespace lmr {
@@ -17,7 +18,7 @@ class TfmMain {
  public:
   // Builds the window and creates the report; throws when the report file
   // cannot be created, before anything is shown.
-  explicit TfmMain(HINSTANCE instance);
+  TfmMain(HINSTANCE instance, const TdtmdlLMRSkinData& skin);
   // Frees the report writer first, which ends the report's root element.
   ~TfmMain();
 
@@ -41,6 +42,7 @@ class TfmMain {
   // Runs a stage in the busy guard; an error keeps the page and is shown.
   bool RunGuarded(const std::function<void()>& stage);
   void BrowseFolder(int editId);
+  void DrawButton(const DRAWITEMSTRUCT& item);
   StageHost Host(int listId, const char* mark);
 
   void RunSystemInfoStage();
@@ -49,11 +51,15 @@ class TfmMain {
   void RunDatabaseStage();
   void RunNetworkStage();
 
+  const TdtmdlLMRSkinData& skin_;
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
   HBRUSH captionBrush_ = nullptr;
   HBRUSH panelBrush_ = nullptr;
   HBRUSH headerBrush_ = nullptr;
+  HBRUSH frameBrush_ = nullptr;
+  HBRUSH listBrush_ = nullptr;
+  HBRUSH editBrush_ = nullptr;
   int activePage_ = -1;
   std::vector<HWND> pageControls_[kPages];
   int CurrentStepIndex = -1;

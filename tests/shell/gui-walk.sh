@@ -1,13 +1,14 @@
 #!/bin/bash
 # Walks the wizard through its five pages from outside, by window messages
 # only (tools/gui_driver), keeps a screenshot of each page and checks the
-# finished report.   gui-walk.sh EXE DRIVER WORKDIR
+# finished report.   gui-walk.sh EXE DRIVER WORKDIR [SKIN-DLL]
 set -uo pipefail
 . "$(dirname "$0")/../../scripts/wine-env"
 exe="$1"; driver="$2"; work="$3"
 here="$(cd "$(dirname "$0")" && pwd)"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 cp "$exe" "$driver" .
+[ -n "${4:-}" ] && cp "$4" .
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 drive() {  # drive NAME <<commands
