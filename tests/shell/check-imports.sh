@@ -2,7 +2,7 @@
 # The exe must import only DLLs that every Windows has: check-imports.sh EXE OBJDUMP
 set -euo pipefail
 exe="$1"; objdump="$2"
-allowed=" kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll ole32.dll
+allowed=" kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll shell32.dll ole32.dll 
  oleaut32.dll advapi32.dll ws2_32.dll iphlpapi.dll wininet.dll version.dll odbc32.dll msvcrt.dll "
 headers=$("$objdump" -p "$exe")
 grep -q 'Magic.*010b' <<<"$headers" || { echo "$exe is not PE32"; exit 1; }
