@@ -123,20 +123,5 @@ TEST(RunSystemInfoStage, FailingProbeMarksItsStepClosesTheSectionAndSkipsTheRest
   EXPECT_EQ(r.report.substr(r.report.size() - tail.size()), tail);
 }
 
-TEST(ProgressSteps, FindsCaptionsWithoutRegardToCaseCyrillicIncluded) {
-  ListFake list;
-  FillProgressList(list, {"One: ", Utf8To1251("Ёлка: ")});
-  int current = 7;
-  ProgressSteps steps(list, "Complite", current);
-  steps.BeginStep(Utf8To1251("ёЛКА: "));
-  EXPECT_EQ(current, 1);
-  steps.EndStep();
-  EXPECT_EQ(list.lines[1], Utf8To1251("Ёлка: Complite"));
-  steps.BeginStep("missing");
-  EXPECT_EQ(current, -1);
-  steps.EndStep();  // no line to mark
-  EXPECT_EQ(list.lines, (std::vector<std::string>{"One: ", Utf8To1251("Ёлка: Complite")}));
-}
-
 }  // namespace
 }  // namespace lmr

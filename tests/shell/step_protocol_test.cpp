@@ -1,0 +1,64 @@
+#include "shell/step_protocol.h"
+
+#include <gtest/gtest.h>
+
+#include "common/text1251.h"
+#include "shell/pending_stage.h"
+#include "test_support.h"
+
+namespace lmr {
+namespace {
+
+class ListFake : public ProgressListView {
+ public:
+  int Count() const override { return static_cast<int>(lines.size()); }
+  std::string Line(int i) const override { return lines.at(i); }
+  void SetLine(int i, const std::string& t) override { lines.at(i) = t; }
+  void Append(const std::string& t) override { lines.push_back(t); }
+  std::vector<std::string> lines;
+};
+
+TEST(ProgressSteps, FindsCaptionsWithoutRegardToCaseCyrillicIncluded) {
+  ListFake list;
+  FillProgressList(list, {"One: ", Utf8To1251("Ёлка: ")});
+  int current = 7;
+  ProgressSteps steps(list, "Complite", current);
+  steps.BeginStep(Utf8To1251("ёЛКА: "));
+  EXPECT_EQ(current, 1);
+  steps.EndStep();
+  EXPECT_EQ(list.lines[1], Utf8To1251("Ёлка: Complite"));
+  steps.BeginStep("missing");
+  EXPECT_EQ(current, -1);
+  steps.EndStep();  // no line to mark
+  EXPECT_EQ(list.lines, (std::vector<std::string>{"One: ", Utf8To1251("Ёлка: Complite")}));
+}
+
+TEST(SameTextIgnoringCase, Cp1251LettersBothCases) {
+  EXPECT_TRUE(SameTextIgnoringCase(Utf8To1251("АБВГДЕЁЖЯ abc"), Utf8To1251("абвгдеёжя ABC")));
+  EXPECT_TRUE(SameTextIgnoringCase(Utf8To1251("ЎЄЇІҐЂЉ"), Utf8To1251("ўєїіґђљ")));
+  EXPECT_FALSE(SameTextIgnoringCase(Utf8To1251("Е"), Utf8To1251("Ё")));
+  EXPECT_FALSE(SameTextIgnoringCase("ab", "abc"));
+}
+
+TEST(RunPendingStage, SectionAndMarkedLinesWithoutFindings) {
+  ListFake list;
+  FillProgressList(list, NetworkStepCaptions());
+  FillProgressList(list, NetworkStepCaptions());  // filling appends, never clears
+  int current = -1;
+  std::vector<std::uint32_t> waits;
+  {
+    TTavXMLLogProvider writer("P.xml");
+    ProgressSteps steps(list, "Complete", current);
+    StageHost host{writer, steps, [&](std::uint32_t ms) { waits.push_back(ms); }};
+    RunPendingStage(host, "NetWork", NetworkStepCaptions(), false);
+  }
+  EXPECT_EQ(test::ReadAll("P.xml"),
+            "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n\r<P.xml>\n\r<NetWork></NetWork></P.xml>");
+  ASSERT_EQ(list.lines.size(), 6u);
+  EXPECT_EQ(list.lines[0], "Network Settings: Complete");
+  EXPECT_EQ(list.lines[3], "Network Settings: ");  // the first matching line takes the mark
+  EXPECT_TRUE(waits.empty());
+}
+
+}  // namespace
+}  // namespace lmr
