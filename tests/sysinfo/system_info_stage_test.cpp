@@ -5,19 +5,13 @@
 #include <stdexcept>
 
 #include "common/text1251.h"
+#include "shell/fake_progress_list.h"
 #include "test_support.h"
 
 namespace lmr {
 namespace {
 
-class ListFake : public ProgressListView {
- public:
-  int Count() const override { return static_cast<int>(lines.size()); }
-  std::string Line(int i) const override { return lines.at(i); }
-  void SetLine(int i, const std::string& t) override { lines.at(i) = t; }
-  void Append(const std::string& t) override { lines.push_back(t); }
-  std::vector<std::string> lines;
-};
+using ListFake = test::FakeProgressList;
 
 class FixedSources : public SystemInfoSources {
  public:
