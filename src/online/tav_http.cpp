@@ -314,7 +314,8 @@ void TTavHTTP::ReadHeaders() {
     } else if (SameText(name, "Connection")) {
       Response.Connection = value;
     } else if (SameText(name, "Content-Length")) {
-      Response.ContentLength = StrToIntDef(value, 0);
+      Response.HasContentLength = TryStrToInt(value, Response.ContentLength);
+      if (!Response.HasContentLength) Response.ContentLength = 0;
     } else {
       Response.ExtraHeaders.push_back(line);
     }
@@ -327,7 +328,7 @@ void TTavHTTP::ReadBody(std::string *stream) {
   if (!stream || ResponseCode / 100 == 1 || ResponseCode == 204 || ResponseCode == 304) return;
   if (Response.ContentLength < 0)
     throw ETavHttpError("Invalid Content-Length " + std::to_string(Response.ContentLength));
-  if (Response.ContentLength != 0) {
+  if (Response.HasContentLength) {
     ReadBytes(static_cast<std::size_t>(Response.ContentLength), *stream);
     return;
   }

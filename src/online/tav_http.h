@@ -37,6 +37,9 @@ struct TTavHTTPRequest {
 struct TTavHTTPResponse {
   std::string Location, Connection;
   std::int32_t ContentLength = 0;
+  // A Content-Length header with a number was received; only then does a
+  // length of 0 mean an empty body rather than "absent".
+  bool HasContentLength = false;
   std::vector<std::string> ExtraHeaders; // every other header line, as received
 };
 

@@ -280,6 +280,10 @@ TEST(ReadBody, LengthChunkedAndToEnd) {
     std::string Body;
   } const cases[] = {
       {"HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\nhello world", false, "hello world"},
+      // A length of 0 is an empty body: nothing is awaited on the kept connection.
+      {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", false, ""},
+      // A length that is no number counts as absent: the body runs to the end.
+      {"HTTP/1.1 200 OK\r\nContent-Length: none\r\n\r\nrest", true, "rest"},
       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n", false, "hello"},
       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5 \r\nhello\r\n0\r\n\r\n", false, "hello"},
       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;x=1\r\nhello\r\n0\r\n\r\n", false, "hello"},
