@@ -12,6 +12,8 @@
 #include "shell/control_ids.h"
 #include "shell/pending_stage.h"
 #include "shell/report_file_name.h"
+#include "engine/engine_probes.h"
+#include "engine/engine_stage.h"
 #include "sysinfo/system_info_stage.h"
 
 namespace lmr {
@@ -238,7 +240,7 @@ void TfmMain::RunSystemInfoStage() {
 
 void TfmMain::RunEngineStage() {
   StageHost host = Host(ID_lbMSDEAnalysProgress, "Complite");
-  RunPendingStage(host, "MSDEOptions", EngineStepCaptions(), true);
+  lmr::RunEngineStage(host, MachineRegistry(), MachineLibraryLoader(), MachinePlatformId(), EngineRunning);
 }
 
 void TfmMain::RunInstallationStage() {

@@ -63,6 +63,8 @@ class TfmMain {
   int activePage_ = -1;
   std::vector<HWND> pageControls_[kPages];
   int CurrentStepIndex = -1;
+  // Set by the engine stage: the engine is installed and its service runs.
+  bool EngineRunning = false;
   std::unique_ptr<ProgressListView> stepList_;
   std::unique_ptr<StepProtocol> steps_;
   std::unique_ptr<TTavXMLLogProvider> ReportWriter;

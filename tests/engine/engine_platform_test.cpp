@@ -10,7 +10,11 @@
 #include <vector>
 
 #include "common/wide_win32.h"
+#include "engine/engine_fakes.h"
 #include "engine/engine_probes.h"
+#include "engine/engine_stage.h"
+#include "shell/pending_stage.h"
+#include "test_support.h"
 
 namespace lmr {
 namespace {
@@ -125,6 +129,66 @@ TEST(EngineProbesOnWindows, AbsentThenInstalledEngine) {
   SetCurrentDirectoryW(Wide(testFolder).c_str());
 
   DeleteKeys({kEngineKey, kEngineServiceKey, kEngineClientSetupKey});
+}
+
+// The stage on the machine's registry and loader: a machine without the
+// engine, then the engine installed with its service running and stopped.
+TEST(EngineStageOnWindows, SectionAndFlagForAbsentRunningAndStoppedEngine) {
+  struct Case {
+    const char* what;
+    const char* stateCode;  // null: no engine installed
+    std::string section;
+    bool running;
+  };
+  const std::string installed = "<Install>Yes</Install>\r\n<AutoStart>Yes</AutoStart>\r\n";
+  const std::string settings =
+      "<LoginMode>The Microsoft Windows NT\xAE default is Windows Authentication Mode</LoginMode>\r\n"
+      "<DefCollationName>Cyrillic_General_CI_AS</DefCollationName>\r\n";
+  const Case cases[] = {
+      {"no engine", nullptr,
+       "<Install>No</Install>\r\n<AutoStart>No</AutoStart>\r\n<State>Error</State>\r\n"
+       "<LoginMode>Error</LoginMode>\r\n<DefCollationName>Error</DefCollationName>\r\n",
+       false},
+      {"running", "4", installed + "<State>Start</State>\r\n" + settings, true},
+      {"stopped", "1", installed + "<State>Stop</State>\r\n" + settings, false},
+  };
+  for (const Case& c : cases) {
+    if (c.stateCode) {
+      HKEY engine = CreateKey(kEngineKey);
+      SetDword(engine, L"LoginMode", 0xFFFFFFFFu);
+      SetString(engine, L"DefaultCollationName", L"Cyrillic_General_CI_AS");
+      RegCloseKey(engine);
+      HKEY service = CreateKey(kEngineServiceKey);
+      SetDword(service, L"Start", 2);
+      RegCloseKey(service);
+      HKEY clientSetup = CreateKey(kEngineClientSetupKey);
+      SetString(clientSetup, L"SQLPath", Wide(CurrentFolder() + "\\standin\\"));
+      RegCloseKey(clientSetup);
+      SetEnvironmentVariableA("LMR_STANDIN_STATE", c.stateCode);
+    }
+    test::TFakeProgressList list;
+    FillProgressList(list, EngineStepCaptions());
+    int current = -1;
+    bool running = !c.running;
+    std::vector<std::uint32_t> waits;
+    {
+      TTavXMLLogProvider writer("W.xml");
+      ProgressSteps steps(list, "Complite", current);
+      StageHost host{writer, steps, [&](std::uint32_t ms) { waits.push_back(ms); }};
+      RunEngineStage(host, MachineRegistry(), MachineLibraryLoader(), MachinePlatformId(), running);
+    }
+    DeleteKeys({kEngineKey, kEngineServiceKey, kEngineClientSetupKey});
+    EXPECT_EQ(test::ReadAll("W.xml"), "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n\r<W.xml>\n\r<MSDEOptions>" +
+                                          c.section + "</MSDEOptions></W.xml>")
+        << c.what;
+    EXPECT_EQ(running, c.running) << c.what;
+    EXPECT_EQ(list.lines, (std::vector<std::string>{"Install: Complite", "Auto-Start State: Complite",
+                                                    "Action State: Complite", "Login Mode: Complite",
+                                                    "Default Collation Name: Complite"}))
+        << c.what;
+    EXPECT_EQ(waits, std::vector<std::uint32_t>{1000}) << c.what;
+    EXPECT_EQ(GetModuleHandleW(L"w95scm.dll"), nullptr) << c.what << ": library not released";
+  }
 }
 
 }  // namespace

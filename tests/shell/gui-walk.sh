@@ -111,7 +111,9 @@ CMD
 "$LMR_WINE" "$(basename "$driver")" close.cmd || fail "closing"
 wait "$pid" 2>/dev/null
 
-tail_expected='<MSDEOptions></MSDEOptions><LumaroOptions></LumaroOptions><DataBaseOptions></DataBaseOptions><NetWork></NetWork></LMRTSWizard.xml>'
+# No engine in the test prefix: the engine section says so.
+engine=$'<MSDEOptions><Install>No</Install>\r\n<AutoStart>No</AutoStart>\r\n<State>Error</State>\r\n<LoginMode>Error</LoginMode>\r\n<DefCollationName>Error</DefCollationName>\r\n</MSDEOptions>'
+tail_expected="$engine<LumaroOptions></LumaroOptions><DataBaseOptions></DataBaseOptions><NetWork></NetWork></LMRTSWizard.xml>"
 [ "$(tail -c ${#tail_expected} LMRTSWizard.xml)" = "$tail_expected" ] || fail "report end: $(tail -c 200 LMRTSWizard.xml)"
 grep -q '<SystemInfo><Time>' LMRTSWizard.xml || fail "no SystemInfo section"
 xmllint --noout LMRTSWizard.xml || fail "report is not well-formed"
