@@ -14,6 +14,8 @@
 #include "shell/report_file_name.h"
 #include "engine/engine_probes.h"
 #include "engine/engine_stage.h"
+#include "install/installation_sources_win32.h"
+#include "install/installation_stage.h"
 #include "sysinfo/system_info_stage.h"
 
 namespace lmr {
@@ -244,10 +246,11 @@ void TfmMain::RunEngineStage() {
 }
 
 void TfmMain::RunInstallationStage() {
-  {
-    GuardedNode section(*ReportWriter, "LumaroOptions");
-  }
-  WaitPumping(1000);
+  NoProgressList noSteps;
+  StageHost host{*ReportWriter, noSteps, &WaitPumping};
+  TMachineInstallationSources sources;
+  lmr::RunInstallationStage(host, WindowText(Item(ID_edtLMRDestServer)), WindowText(Item(ID_edtLMRDestClient)),
+                            sources, Installation);
 }
 
 void TfmMain::RunDatabaseStage() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "install/installation_stage.h"
 #include "report/xml_log_provider.h"
 #include "shell/skin_win32.h"
 #include "shell/step_protocol.h"
@@ -65,6 +66,8 @@ class TfmMain {
   int CurrentStepIndex = -1;
   // Set by the engine stage: the engine is installed and its service runs.
   bool EngineRunning = false;
+  // Set by the installation stage: folders, configuration and database slots.
+  InstallationResult Installation;
   std::unique_ptr<ProgressListView> stepList_;
   std::unique_ptr<StepProtocol> steps_;
   std::unique_ptr<TTavXMLLogProvider> ReportWriter;

@@ -44,6 +44,13 @@ class ProgressSteps : public StepProtocol {
   int& current_;  // one field shared by all pages' lists
 };
 
+// For a page without a progress list: its stage takes no steps.
+class NoProgressList : public StepProtocol {
+ public:
+  void BeginStep(const std::string&) override {}
+  void EndStep() override {}
+};
+
 void FillProgressList(ProgressListView& list, const std::vector<std::string>& captions);
 
 // Comparison without regard to case for windows-1251 text, Cyrillic included.

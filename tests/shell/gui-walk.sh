@@ -113,8 +113,12 @@ wait "$pid" 2>/dev/null
 
 # No engine in the test prefix: the engine section says so.
 engine=$'<MSDEOptions><Install>No</Install>\r\n<AutoStart>No</AutoStart>\r\n<State>Error</State>\r\n<LoginMode>Error</LoginMode>\r\n<DefCollationName>Error</DefCollationName>\r\n</MSDEOptions>'
-tail_expected="$engine<LumaroOptions></LumaroOptions><DataBaseOptions></DataBaseOptions><NetWork></NetWork></LMRTSWizard.xml>"
+tail_expected="</LumaroOptions><DataBaseOptions></DataBaseOptions><NetWork></NetWork></LMRTSWizard.xml>"
 [ "$(tail -c ${#tail_expected} LMRTSWizard.xml)" = "$tail_expected" ] || fail "report end: $(tail -c 200 LMRTSWizard.xml)"
+grep -qF "$engine<LumaroOptions>" LMRTSWizard.xml || fail "engine section"
+# Only the client folder was given (C:\windows): no configuration, its files listed.
+grep -q '<ClientFiles>' LMRTSWizard.xml || fail "no client files listed"
+grep -q 'notepad.exe' LMRTSWizard.xml || fail "notepad.exe not among the client files"
 grep -q '<SystemInfo><Time>' LMRTSWizard.xml || fail "no SystemInfo section"
 xmllint --noout LMRTSWizard.xml || fail "report is not well-formed"
 "$here/check-systeminfo.py" LMRTSWizard.xml "$WINEPREFIX" || fail "SystemInfo disagrees with the host"
