@@ -8,6 +8,18 @@
 //   count ID N                   list box must hold N lines
 //   enabled ID 0|1   visible ID 0|1
 //   wait-gone                    until the main window is gone (20 s)
+//   click-async ID               posts BM_CLICK and goes on at once, for a
+//                                handler that opens a modal dialog
+//   wait-dialog TITLE            until a top-level window of the wizard's
+//                                process with that title (* = any) shows (60 s);
+//                                the dlg- commands act on it
+//   dlg-settext ID TEXT   dlg-text ID TEXT   dlg-prefix ID TEXT   dlg-click ID
+//   wait-dialog-gone             until that dialog is gone (20 s)
+//   answer-all TITLE ID          clicks ID in each dialog with that title as
+//                                it shows, printing "box: TEXT" (the text of
+//                                control 65535, a message box's text), until
+//                                the main window is enabled again (120 s)
+//   enabled-main 0|1             the main window itself is enabled or not
 // Prints each failed check and exits 1 if any failed.
 #include <windows.h>
 
@@ -19,6 +31,7 @@
 namespace {
 
 HWND g_main = nullptr;
+HWND g_dialog = nullptr;
 int g_failures = 0;
 
 std::wstring FromUtf8(const std::string& s) {
@@ -41,6 +54,43 @@ void Check(bool ok, const std::string& line, const std::string& got) {
   if (ok) return;
   ++g_failures;
   std::printf("FAIL: %s (got: %s)\n", line.c_str(), got.c_str());
+}
+
+struct DialogSearch {
+  DWORD process;
+  std::wstring title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND w, LPARAM arg) {
+  auto* search = reinterpret_cast<DialogSearch*>(arg);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (w == g_main || pid != search->process || !IsWindowVisible(w)) return TRUE;
+  wchar_t title[256] = {0};
+  GetWindowTextW(w, title, 256);
+  if (search->title != L"*" && search->title != title) return TRUE;
+  search->found = w;
+  return FALSE;
+}
+
+// A visible top-level window of the wizard's process, other than the main one.
+HWND FindDialog(const std::wstring& title) {
+  DialogSearch search{0, title, nullptr};
+  GetWindowThreadProcessId(g_main, &search.process);
+  EnumWindows(&MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string ControlText(HWND c) {
+  wchar_t buf[1024] = {0};
+  SendMessageW(c, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf));
+  return ToUtf8(buf);
+}
+
+bool ClickButton(HWND c) {
+  DWORD_PTR r;
+  return SendMessageTimeoutW(c, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &r) != 0;
 }
 
 std::string Rest(std::istringstream& in) {
@@ -81,23 +131,75 @@ int main(int argc, char** argv) {
       Check(!IsWindow(g_main), line, "still open");
       continue;
     }
+    if (cmd == "wait-dialog") {
+      std::wstring title = FromUtf8(Rest(in));
+      g_dialog = nullptr;
+      for (int i = 0; i < 600 && !g_dialog; ++i) {
+        g_dialog = FindDialog(title);
+        if (!g_dialog) Sleep(100);
+      }
+      Check(g_dialog != nullptr, line, "no dialog");
+      continue;
+    }
+    if (cmd == "wait-dialog-gone") {
+      int i = 0;
+      while (IsWindow(g_dialog) && i++ < 200) Sleep(100);
+      Check(!IsWindow(g_dialog), line, "still open");
+      continue;
+    }
+    if (cmd == "enabled-main") {
+      int want = 0;
+      in >> want;
+      bool got = IsWindowEnabled(g_main) != FALSE;
+      Check(got == (want != 0), line, got ? "1" : "0");
+      continue;
+    }
+    if (cmd == "answer-all") {
+      std::string title;
+      in >> title >> id;
+      int i = 0;
+      for (; i < 1200; ++i) {
+        HWND box = FindDialog(FromUtf8(title));
+        if (box) {
+          std::printf("box: %s\n", ControlText(GetDlgItem(box, 65535)).c_str());
+          std::fflush(stdout);
+          HWND button = GetDlgItem(box, id);
+          if (!button || !ClickButton(button)) break;
+          for (int j = 0; j < 50 && IsWindow(box); ++j) Sleep(100);
+          continue;
+        }
+        if (IsWindowEnabled(g_main)) break;
+        Sleep(100);
+      }
+      Check(i < 1200 && IsWindowEnabled(g_main), line, "stage still busy");
+      continue;
+    }
     in >> id;
-    HWND c = GetDlgItem(g_main, id);
+    const bool inDialog = cmd.rfind("dlg-", 0) == 0;
+    if (inDialog) cmd.erase(0, 4);
+    HWND c = GetDlgItem(inDialog ? g_dialog : g_main, id);
     if (!c) {
       Check(false, line, "no such control");
       continue;
     }
-    if (cmd == "click") {
+    if (cmd == "click" && inDialog) {
+      Check(ClickButton(c), line, "timed out");
+    } else if (cmd == "click") {
       DWORD_PTR r;
       Check(SendMessageTimeoutW(c, BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &r) != 0, line, "timed out");
+    } else if (cmd == "click-async") {
+      PostMessageW(c, BM_CLICK, 0, 0);
+    } else if (cmd == "prefix") {
+      std::string want = Rest(in);
+      std::string got = ControlText(c);
+      Check(got.compare(0, want.size(), want) == 0, line, got);
     } else if (cmd == "settext") {
       std::wstring w = FromUtf8(Rest(in));
       SendMessageW(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
     } else if (cmd == "text") {
       std::string want = Rest(in);
-      wchar_t buf[512] = {0};
-      SendMessageW(c, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf));
-      Check(ToUtf8(buf) == want, line, ToUtf8(buf));
+      std::string got = ControlText(c);
+      Check(got == want, line, got);
     } else if (cmd == "line") {
       int n = 0;
       in >> n;
