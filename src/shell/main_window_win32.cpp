@@ -12,10 +12,15 @@
 #include "shell/control_ids.h"
 #include "shell/pending_stage.h"
 #include "shell/report_file_name.h"
+#include "database/database_stage.h"
+#include "database/odbc_connection.h"
+#include "database/password_prompt_win32.h"
 #include "engine/engine_probes.h"
 #include "engine/engine_stage.h"
 #include "install/installation_sources_win32.h"
 #include "install/installation_stage.h"
+#include "network/machine_network_probes_win32.h"
+#include "network/network_stage.h"
 #include "sysinfo/system_info_stage.h"
 
 namespace lmr {
@@ -104,10 +109,12 @@ TfmMain::TfmMain(HINSTANCE instance, const TdtmdlLMRSkinData& skin) : skin_(skin
   ListBoxView systemList(Item(ID_lbSysAnalysProgress));
   FillProgressList(systemList, SystemStepCaptions());
   ReportWriter = std::make_unique<TTavXMLLogProvider>(ReportFileName());
+  OnlineClient = std::make_unique<online::TLMROLCSClient>();
 }
 
 TfmMain::~TfmMain() {
   ReportWriter.reset();
+  OnlineClient.reset();
   if (hwnd_) DestroyWindow(hwnd_);
   DeleteObject(font_);
   DeleteObject(captionBrush_);
@@ -216,6 +223,14 @@ StageHost TfmMain::Host(int listId, const char* mark) {
 }
 
 bool TfmMain::RunGuarded(const std::function<void()>& stage) {
+  // A click that reaches a disabled button while a stage runs (a posted
+  // message, not a person) must not start a stage inside the running one.
+  if (busy_) return false;
+  struct BusyFlag {
+    bool& flag;
+    explicit BusyFlag(bool& f) : flag(f) { flag = true; }
+    ~BusyFlag() { flag = false; }
+  } busy(busy_);
   WindowControl window(hwnd_);
   DisableControlTree(window);
   std::string error;
@@ -255,12 +270,17 @@ void TfmMain::RunInstallationStage() {
 
 void TfmMain::RunDatabaseStage() {
   StageHost host = Host(ID_lbLMRMSDEAnalysProgress, "Complete");
-  RunPendingStage(host, "DataBaseOptions", DatabaseStepCaptions(), true);
+  SaPasswordDialog prompt(hwnd_);
+  lmr::RunDatabaseStage(host, EngineRunning, Installation, &CreateOdbcConnection, prompt, ProductConnection);
 }
 
 void TfmMain::RunNetworkStage() {
   StageHost host = Host(ID_lbNetWorkAnalysProgress, "Complete");
-  RunPendingStage(host, "NetWork", NetworkStepCaptions(), false);
+  MachineNetworkProbes probes;
+  const NetworkStageInputs inputs{EngineRunning, Installation.ServerConfigFound, ProductConnection.get()};
+  lmr::RunNetworkStage(host, probes, inputs, *OnlineClient, [this](const std::string& text) {
+    MessageBoxW(hwnd_, Wide(text).c_str(), L"Error", MB_OK | MB_ICONERROR);
+  });
 }
 
 void TfmMain::BrowseFolder(int editId) {

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "database/db_connection.h"
 #include "install/installation_stage.h"
+#include "online/lmr_olcs_client.h"
 #include "report/xml_log_provider.h"
 #include "shell/skin_win32.h"
 #include "shell/step_protocol.h"
@@ -68,9 +70,14 @@ class TfmMain {
   bool EngineRunning = false;
   // Set by the installation stage: folders, configuration and database slots.
   InstallationResult Installation;
+  // Left by the database stage: the product database under the product's login.
+  std::unique_ptr<lmr::DbConnection> ProductConnection;
+  bool busy_ = false;  // a stage is running
   std::unique_ptr<ProgressListView> stepList_;
   std::unique_ptr<StepProtocol> steps_;
   std::unique_ptr<TTavXMLLogProvider> ReportWriter;
+  // Created right after the report writer and freed right after it.
+  std::unique_ptr<online::TLMROLCSClient> OnlineClient;
 };
 
 }  // namespace lmr

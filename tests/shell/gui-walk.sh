@@ -86,7 +86,9 @@ CMD
 drive page5-network <<'CMD'
 wait-window
 click 502
-line 501 0 Connecting To MasterDB: Complete
+# The engine does not run: the database stage ends before its first mark.
+line 501 0 Connecting To MasterDB: 
+line 501 1 Check Exist Lumaro DataBases: 
 visible 601 1
 count 601 3
 visible 603 0
@@ -113,7 +115,11 @@ wait "$pid" 2>/dev/null
 
 # No engine in the test prefix: the engine section says so.
 engine=$'<MSDEOptions><Install>No</Install>\r\n<AutoStart>No</AutoStart>\r\n<State>Error</State>\r\n<LoginMode>Error</LoginMode>\r\n<DefCollationName>Error</DefCollationName>\r\n</MSDEOptions>'
-tail_expected="</LumaroOptions><DataBaseOptions></DataBaseOptions><NetWork></NetWork></LMRTSWizard.xml>"
+# The database section holds its one element, then ends.
+grep -qxF $'</Client></LumaroOptions><DataBaseOptions><SQLServer_Status>Not Installing or Not Ready</SQLServer_Status>\r' LMRTSWizard.xml &&
+  grep -q '^</DataBaseOptions><NetWork>' LMRTSWizard.xml || fail "database section after LumaroOptions"
+grep -qF "</DataBaseOptions><NetWork><Ports>" LMRTSWizard.xml || fail "network section after the database section"
+tail_expected="</NetAdapters></NetWork></LMRTSWizard.xml>"
 [ "$(tail -c ${#tail_expected} LMRTSWizard.xml)" = "$tail_expected" ] || fail "report end: $(tail -c 200 LMRTSWizard.xml)"
 grep -qF "$engine<LumaroOptions>" LMRTSWizard.xml || fail "engine section"
 # Only the client folder was given (C:\windows): no configuration, its files listed.

@@ -1,7 +1,7 @@
 // Drives the wizard's window from outside, with window messages only, as a
 // person would: gui_driver COMMAND-FILE. One command a line (texts UTF-8):
-//   wait-window                  until the main window exists (20 s)
-//   click ID                     BM_CLICK, waiting for the handler (60 s)
+//   wait-window                  until the main window is shown (20 s)
+//   click ID                     BM_CLICK, waiting for the handler (180 s)
 //   settext ID TEXT              WM_SETTEXT
 //   text ID TEXT                 the control's text must be TEXT
 //   line ID N TEXT               list box line N must be TEXT
@@ -20,6 +20,10 @@
 //                                control 65535, a message box's text), until
 //                                the main window is enabled again (120 s)
 //   enabled-main 0|1             the main window itself is enabled or not
+//   wait-enabled ID 0|1   wait-visible ID 0|1
+//                                until the control is so (20 s), for a change
+//                                that follows a handler started by click-async
+//   close                        posts WM_CLOSE to the main window (its close box)
 // Prints each failed check and exits 1 if any failed.
 #include <windows.h>
 
@@ -117,11 +121,12 @@ int main(int argc, char** argv) {
     in >> cmd;
     if (cmd.empty() || cmd[0] == '#') continue;
     if (cmd == "wait-window") {
-      for (int i = 0; i < 200 && !g_main; ++i) {
+      // Shown only once its controls exist, so wait for visibility too.
+      for (int i = 0; i < 200 && !(g_main && IsWindowVisible(g_main)); ++i) {
         g_main = FindWindowW(L"TfmMain", L"fmMain");
-        if (!g_main) Sleep(100);
+        if (!(g_main && IsWindowVisible(g_main))) Sleep(100);
       }
-      Check(g_main != nullptr, line, "no window");
+      Check(g_main != nullptr && IsWindowVisible(g_main), line, "no window");
       if (!g_main) break;
       continue;
     }
@@ -145,6 +150,10 @@ int main(int argc, char** argv) {
       int i = 0;
       while (IsWindow(g_dialog) && i++ < 200) Sleep(100);
       Check(!IsWindow(g_dialog), line, "still open");
+      continue;
+    }
+    if (cmd == "close") {
+      PostMessageW(g_main, WM_CLOSE, 0, 0);
       continue;
     }
     if (cmd == "enabled-main") {
@@ -178,6 +187,11 @@ int main(int argc, char** argv) {
     const bool inDialog = cmd.rfind("dlg-", 0) == 0;
     if (inDialog) cmd.erase(0, 4);
     HWND c = GetDlgItem(inDialog ? g_dialog : g_main, id);
+    // A window just found may still be creating its controls.
+    for (int i = 0; !c && cmd.rfind("wait-", 0) == 0 && i < 200; ++i) {
+      Sleep(100);
+      c = GetDlgItem(inDialog ? g_dialog : g_main, id);
+    }
     if (!c) {
       Check(false, line, "no such control");
       continue;
@@ -186,7 +200,7 @@ int main(int argc, char** argv) {
       Check(ClickButton(c), line, "timed out");
     } else if (cmd == "click") {
       DWORD_PTR r;
-      Check(SendMessageTimeoutW(c, BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &r) != 0, line, "timed out");
+      Check(SendMessageTimeoutW(c, BM_CLICK, 0, 0, SMTO_NORMAL, 180000, &r) != 0, line, "timed out");
     } else if (cmd == "click-async") {
       PostMessageW(c, BM_CLICK, 0, 0);
     } else if (cmd == "prefix") {
@@ -212,10 +226,17 @@ int main(int argc, char** argv) {
       in >> n;
       LRESULT got = SendMessageW(c, LB_GETCOUNT, 0, 0);
       Check(got == n, line, std::to_string(got));
-    } else if (cmd == "enabled" || cmd == "visible") {
+    } else if (cmd == "enabled" || cmd == "visible" || cmd == "wait-enabled" || cmd == "wait-visible") {
       int want = 0;
       in >> want;
-      bool got = cmd == "enabled" ? IsWindowEnabled(c) != FALSE : IsWindowVisible(c) != FALSE;
+      const bool enabled = cmd == "enabled" || cmd == "wait-enabled";
+      const int tries = cmd.rfind("wait-", 0) == 0 ? 200 : 1;
+      bool got = false;
+      for (int i = 0; i < tries; ++i) {
+        got = enabled ? IsWindowEnabled(c) != FALSE : IsWindowVisible(c) != FALSE;
+        if (got == (want != 0)) break;
+        Sleep(100);
+      }
       Check(got == (want != 0), line, got ? "1" : "0");
     } else {
       Check(false, line, "unknown command");
