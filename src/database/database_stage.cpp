@@ -4,7 +4,7 @@
 
 #include "common/load_lines.h"
 #include "database/case_key.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 
 namespace lmr {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "engine/engine_probes.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 
 namespace lmr {
 

@@ -7,7 +7,7 @@
 #include "common/db_value.h"
 #include "common/exception_capture.h"
 #include "shell/error_entries.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 
 namespace lmr {
 

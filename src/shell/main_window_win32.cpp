@@ -10,7 +10,7 @@
 #include "common/wide_win32.h"
 #include "common/file_system.h"
 #include "shell/control_ids.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 #include "shell/report_file_name.h"
 #include "database/database_stage.h"
 #include "database/odbc_connection.h"

@@ -13,7 +13,7 @@
 #include "database/password_prompt_win32.h"
 #include "scripted_prompt.h"
 #include "shell/fake_progress_list.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 #include "test_support.h"
 
 namespace lmr {

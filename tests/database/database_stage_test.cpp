@@ -13,7 +13,7 @@
 #include "database/odbc_connection.h"
 #include "scripted_prompt.h"
 #include "shell/fake_progress_list.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 #include "tds_standin_process.h"
 
 namespace lmr {

@@ -13,7 +13,7 @@
 #include "engine/engine_fakes.h"
 #include "engine/engine_probes.h"
 #include "engine/engine_stage.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 #include "test_support.h"
 
 namespace lmr {

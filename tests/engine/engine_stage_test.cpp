@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/engine_fakes.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 #include "test_support.h"
 
 namespace lmr {

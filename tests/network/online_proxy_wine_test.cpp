@@ -14,7 +14,7 @@
 #include "network/scripted_connection.h"
 #include "online/lmr_olcs_client.h"
 #include "shell/fake_progress_list.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 #include "test_support.h"
 
 namespace lmr {

@@ -13,7 +13,7 @@
 #include "online/lmr_olcs_client.h"
 #include "online/loopback_server.h"
 #include "shell/fake_progress_list.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 
 namespace lmr {
 namespace {

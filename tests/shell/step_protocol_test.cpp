@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text1251.h"
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 #include "shell/fake_progress_list.h"
 #include "test_support.h"
 
@@ -27,31 +27,25 @@ TEST(ProgressSteps, FindsCaptionsWithoutRegardToCaseCyrillicIncluded) {
   EXPECT_EQ(list.lines, (std::vector<std::string>{"One: ", Utf8To1251("Ёлка: Complite")}));
 }
 
+TEST(ProgressSteps, FillingAppendsAndTheFirstEqualLineTakesTheMark) {
+  ListFake list;
+  FillProgressList(list, NetworkStepCaptions());
+  FillProgressList(list, NetworkStepCaptions());  // a page shown twice
+  int current = -1;
+  ProgressSteps steps(list, "Complete", current);
+  {
+    GuardedStep step(steps, "Network Settings: ");
+  }
+  ASSERT_EQ(list.lines.size(), 6u);
+  EXPECT_EQ(list.lines[0], "Network Settings: Complete");
+  EXPECT_EQ(list.lines[3], "Network Settings: ");
+}
+
 TEST(SameTextIgnoringCase, Cp1251LettersBothCases) {
   EXPECT_TRUE(SameTextIgnoringCase(Utf8To1251("АБВГДЕЁЖЯ abc"), Utf8To1251("абвгдеёжя ABC")));
   EXPECT_TRUE(SameTextIgnoringCase(Utf8To1251("ЎЄЇІҐЂЉ"), Utf8To1251("ўєїіґђљ")));
   EXPECT_FALSE(SameTextIgnoringCase(Utf8To1251("Е"), Utf8To1251("Ё")));
   EXPECT_FALSE(SameTextIgnoringCase("ab", "abc"));
-}
-
-TEST(RunPendingStage, SectionAndMarkedLinesWithoutFindings) {
-  ListFake list;
-  FillProgressList(list, NetworkStepCaptions());
-  FillProgressList(list, NetworkStepCaptions());  // filling appends, never clears
-  int current = -1;
-  std::vector<std::uint32_t> waits;
-  {
-    TTavXMLLogProvider writer("P.xml");
-    ProgressSteps steps(list, "Complete", current);
-    StageHost host{writer, steps, [&](std::uint32_t ms) { waits.push_back(ms); }};
-    RunPendingStage(host, "NetWork", NetworkStepCaptions(), false);
-  }
-  EXPECT_EQ(test::ReadAll("P.xml"),
-            "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n\r<P.xml>\n\r<NetWork></NetWork></P.xml>");
-  ASSERT_EQ(list.lines.size(), 6u);
-  EXPECT_EQ(list.lines[0], "Network Settings: Complete");
-  EXPECT_EQ(list.lines[3], "Network Settings: ");  // the first matching line takes the mark
-  EXPECT_TRUE(waits.empty());
 }
 
 }  // namespace

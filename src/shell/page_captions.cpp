@@ -1,15 +1,6 @@
-#include "shell/pending_stage.h"
+#include "shell/page_captions.h"
 
 namespace lmr {
-
-void RunPendingStage(StageHost& host, const std::string& section, const std::vector<std::string>& captions,
-                     bool closingWait) {
-  {
-    GuardedNode node(host.ReportWriter, section);
-    for (const auto& caption : captions) GuardedStep step(host.Steps, caption);
-  }
-  if (closingWait) host.Wait(1000);
-}
 
 const std::vector<std::string>& EngineStepCaptions() {
   static const std::vector<std::string> c = {"Install: ", "Auto-Start State: ", "Action State: ",
