@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "common/file_system.h"
+#include "common/text1251.h"
 
 namespace lmr {
 namespace {
@@ -58,15 +59,35 @@ bool ProfileLookup::Feed(std::string_view piece) {
     piece.remove_prefix(take);
     if (bomProbe_.size() < 3) return true;
     bomChecked_ = true;
-    if (bomProbe_ != "\xEF\xBB\xBF") {
+    if (bomProbe_.compare(0, 2, "\xFF\xFE") == 0) {
+      // A UTF-16 signature: the system reads the file as UTF-16 text.
+      utf16_ = true;
+      Unit(bomProbe_[2]);
+    } else if (bomProbe_ != "\xEF\xBB\xBF") {
       for (char c : bomProbe_) Byte(c);
     }
   }
   for (char c : piece) {
     if (done_) break;
-    Byte(c);
+    if (utf16_) {
+      Unit(c);
+    } else {
+      Byte(c);
+    }
   }
   return !done_;
+}
+
+void ProfileLookup::Unit(char c) {
+  if (!unitStarted_) {
+    unitLow_ = c;
+    unitStarted_ = true;
+    return;
+  }
+  unitStarted_ = false;
+  const char16_t unit =
+      static_cast<char16_t>(static_cast<unsigned char>(unitLow_) | (static_cast<unsigned char>(c) << 8));
+  Byte(Utf16To1251(std::u16string_view(&unit, 1))[0]);
 }
 
 void ProfileLookup::Byte(char c) {

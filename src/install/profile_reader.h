@@ -40,6 +40,8 @@ class ProfileLookup {
   };
 
   void Byte(char c);
+  // One byte of a UTF-16 file; each little-endian code unit goes on as its windows-1251 byte.
+  void Unit(char c);
   void EndLine();
   static std::string Copy(const Value& v);
 
@@ -53,6 +55,9 @@ class ProfileLookup {
   bool sectionPassed_ = false;
   bool bomChecked_ = false;
   std::string bomProbe_;
+  bool utf16_ = false;
+  bool unitStarted_ = false;
+  char unitLow_ = 0;
 
   // State of the current line; positions count from its first non-blank byte.
   bool started_ = false;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/list_files.h"
+#include "report/xml_text.h"
 #include "test_support.h"
 
 namespace lmr {
@@ -137,6 +138,12 @@ const std::vector<std::string> kSentinelIni = {
     "[Tav]",       "DBName=",        "ServerName=",
     "[Database4]", "SQLAlias=Error", "ServerName=SRV4",  // "Error" is no sentinel of slot 4
     "[Database5]", "SQLAlias=x",     "ServerName=Error", "[School]", "ServerName=SCH"};
+
+// A literal's bytes, zero bytes included.
+template <std::size_t N>
+std::string Bytes(const char (&literal)[N]) {
+  return std::string(literal, N - 1);
+}
 
 struct Slots {
   std::string name1, server1, name4, server4, name5, server5;
@@ -294,6 +301,86 @@ TEST(RunInstallationStage, RaisingSourceLeavesTheSectionClosed) {
     EXPECT_EQ(r.report, kHead + "<LumaroOptions>" + c.written(sources) + "</LumaroOptions>" + kTail) << c.what;
     EXPECT_TRUE(r.waits.empty()) << c.what;
   }
+  fs::remove_all(kRoot);
+}
+
+// Configuration files that are no proper text: the lines as read up to the
+// first zero byte, the slots as the profile rules give them, whatever the size.
+TEST(RunInstallationStage, ConfigurationFileOfAnyBytes) {
+  const std::string longLine = ";" + std::string(70000, 'x');
+  std::string huge = "[Database1]\r\nSQLAlias=Big\r\n";
+  std::vector<std::string> hugeLines = {"[Database1]", "SQLAlias=Big"};
+  while (huge.size() < 100u * 1024 * 1024) {
+    huge += longLine + "\r\n";
+    hugeLines.push_back(longLine);
+  }
+  const std::vector<std::string> hugeTail = {"ServerName=SRV1", "[Database5]", "SQLAlias=School", "ServerName=SRV5"};
+  huge += Crlf(hugeTail);
+  hugeLines.insert(hugeLines.end(), hugeTail.begin(), hugeTail.end());
+
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> lines;  // the "Line" texts before escaping
+    Slots slots;
+  };
+  const Case cases[] = {
+      {"binary bytes", Bytes("\x01\xFF\xFE<&>\x98\x1F\r\x80\n\n\r[\xC0]=\x7F"),
+       {Bytes("\x01\xFF\xFE<&>\x98\x1F"), "\x80", "", "", "[\xC0]=\x7F"},
+       {"error", "error", "error", "error", "Error", "Error"}},
+      {"zero bytes end the lines, not the profile",
+       Bytes("[Database1]\r\nSQLAlias=A\0hidden\r\nServerName=S1\r\n"),
+       {"[Database1]", "SQLAlias=A"},
+       {"A", "S1", "error", "error", "Error", "Error"}},
+      {"duplicate sections and keys: the first wins",
+       "[Database5]\nSQLAlias=one\nsqlalias=two\nServerName=S5\n[DATABASE5]\nServerName=later\n",
+       {"[Database5]", "SQLAlias=one", "sqlalias=two", "ServerName=S5", "[DATABASE5]", "ServerName=later"},
+       {"error", "error", "error", "error", "one", "S5"}},
+      {"100 MB in lines over 64 KiB", huge, hugeLines, {"Big", "SRV1", "error", "error", "School", "SRV5"}},
+  };
+  for (const Case& c : cases) {
+    Fresh();
+    MakeFolder(kServer, {});
+    test::WriteAll(std::string(kServer) + "/DbEngine.ini", c.bytes);
+    FakeSources sources;
+    InstallationResult result;
+    const StageRun r = RunStage(kServer, "", sources, result);
+
+    std::string expected = kHead + "<LumaroOptions><Server><ServerFiles>" +
+                           Value("File0", "DbEngine.ini Version: FV not stored.") + "</ServerFiles>" +
+                           Value("TavContentPath", "") + Value("SchoolContentPath", "") +
+                           Value("SCPDiskFreeSpace", "0MB") + "<INI>";
+    for (std::size_t n = 0; n < c.lines.size(); ++n) expected += XMLElement(c.lines[n], "Line" + std::to_string(n), true);
+    expected += "</INI></Server><Client>" + Value("Information", "Client path not found") + "</Client></LumaroOptions>" +
+                kTail;
+    EXPECT_EQ(r.error, "") << c.what;
+    EXPECT_TRUE(r.report == expected) << c.what << ": the report differs";
+    EXPECT_TRUE(result.ServerConfigFound) << c.what;
+    EXPECT_EQ(result.DbName1 + "|" + result.DbServer1, c.slots.name1 + "|" + c.slots.server1) << c.what;
+    EXPECT_EQ(result.DbName4 + "|" + result.DbServer4, c.slots.name4 + "|" + c.slots.server4) << c.what;
+    EXPECT_EQ(result.DbName5 + "|" + result.DbServer5, c.slots.name5 + "|" + c.slots.server5) << c.what;
+  }
+  fs::remove_all(kRoot);
+}
+
+// Ten thousand entries: every one listed once, in the folder's order, each
+// looked up inside the folder.
+TEST(RunInstallationStage, FolderOfTenThousandFiles) {
+  Fresh();
+  fs::create_directories(kClient);
+  for (int i = 0; i < 10000; ++i) test::WriteAll(std::string(kClient) + "/f" + std::to_string(i) + ".dll", "");
+  FakeSources sources;
+  for (int i = 0; i < 10000; i += 2)
+    sources.versions[std::string(kClient) + "\\f" + std::to_string(i) + ".dll"] = "1." + std::to_string(i);
+  InstallationResult result;
+  const StageRun r = RunStage("", kClient, sources, result);
+  const std::string expected = kHead + "<LumaroOptions><Server>" + Value("Information", "Server path not found") +
+                               "</Server><Client>" + Files("ClientFiles", kClient, sources.versions) +
+                               Value("axTavMedia", "Not Install") + "</Client></LumaroOptions>" + kTail;
+  EXPECT_EQ(r.error, "");
+  EXPECT_TRUE(r.report == expected) << "the report differs";
+  EXPECT_EQ(ListFiles(kClient).size(), 10000u);
+  EXPECT_EQ(sources.asked.size(), 10000u);
   fs::remove_all(kRoot);
 }
 

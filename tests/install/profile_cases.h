@@ -29,6 +29,13 @@ inline std::string Garbage(std::size_t size, std::uint32_t seed) {
   return s;
 }
 
+// ASCII text as UTF-16 little-endian code units, without a signature.
+inline std::string Utf16Le(const std::string& ascii) {
+  std::string s;
+  for (char c : ascii) s += std::string{c, '\0'};
+  return s;
+}
+
 inline std::vector<ProfileCase> ProfileCases() {
   using std::string;
   const string s = "[S]\r\n";
@@ -88,6 +95,10 @@ inline std::vector<ProfileCase> ProfileCases() {
       {"windows-1251 value unchanged", "[School]\r\nDBName=\xD8\xEA\xEE\xEB\xE0\r\n", "School", "DBName", "Error",
        "\xD8\xEA\xEE\xEB\xE0"},
       {"UTF-8 signature skipped", "\xEF\xBB\xBF[S]\nK=v\n", "S", "K", "", "v"},
+      {"UTF-16 file read as UTF-16", "\xFF\xFE" + Utf16Le("[T]\r\nK=t\r\n[s]\r\n k = \"v\" \r\n"), "S", "K", "", "v"},
+      {"UTF-16 file with zero units and an odd end",
+       "\xFF\xFE" + Utf16Le(string("[S]\nJ=a\0b\nK=x\0y\n", 16)) + "\x01", "S", "K", "", "x"},
+      {"UTF-16 garbage gives default", "\xFF\xFE" + Garbage(100000, 3), "S", "K", "d", "d"},
       {"binary garbage gives default", Garbage(200000, 1), "S", "K", "d", "d"},
       {"binary garbage before a section", Garbage(200000, 2) + "\n[S]\nK=after garbage\n", "S", "K", "", "after garbage"},
       {"default trailing spaces removed", s + "J=x\r\n", "S", "K", "dflt  ", "dflt"},
