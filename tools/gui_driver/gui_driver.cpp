@@ -11,14 +11,15 @@
 //   click-async ID               posts BM_CLICK and goes on at once, for a
 //                                handler that opens a modal dialog
 //   wait-dialog TITLE            until a top-level window of the wizard's
-//                                process with that title (* = any) shows (60 s);
+//                                process with that title (* = any dialog) shows (60 s);
 //                                the dlg- commands act on it
 //   dlg-settext ID TEXT   dlg-text ID TEXT   dlg-prefix ID TEXT   dlg-click ID
 //   wait-dialog-gone             until that dialog is gone (20 s)
-//   answer-all TITLE ID          clicks ID in each dialog with that title as
-//                                it shows, printing "box: TEXT" (the text of
-//                                control 65535, a message box's text), until
-//                                the main window is enabled again (120 s)
+//   answer-all TITLE ID          once the main window is disabled by a stage
+//                                (10 s), clicks ID in each dialog with that
+//                                title as it shows, printing "box: TEXT" (the
+//                                text of control 65535, a message box's text),
+//                                until the main window is enabled again (120 s)
 //   enabled-main 0|1             the main window itself is enabled or not
 //   wait-enabled ID 0|1   wait-visible ID 0|1
 //                                until the control is so (20 s), for a change
@@ -74,6 +75,9 @@ BOOL CALLBACK MatchDialog(HWND w, LPARAM arg) {
   wchar_t title[256] = {0};
   GetWindowTextW(w, title, 256);
   if (search->title != L"*" && search->title != title) return TRUE;
+  wchar_t cls[64] = {0};
+  GetClassNameW(w, cls, 64);
+  if (search->title == L"*" && std::wstring(cls) != L"#32770") return TRUE;  // dialogs only
   search->found = w;
   return FALSE;
 }
@@ -166,6 +170,10 @@ int main(int argc, char** argv) {
     if (cmd == "answer-all") {
       std::string title;
       in >> title >> id;
+      // A click posted just before may not have started its stage yet: wait
+      // for the busy guard (or a box) first, so an idle window is not taken
+      // for a finished stage.
+      for (int j = 0; j < 1000 && IsWindowEnabled(g_main) && !FindDialog(FromUtf8(title)); ++j) Sleep(10);
       int i = 0;
       for (; i < 1200; ++i) {
         HWND box = FindDialog(FromUtf8(title));
