@@ -11,8 +11,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/../../scripts/wine-env"
 exe="$1"; driver="$2"; dll="$3"; work="$4"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
+. "$here/../shell/gui-lib.sh"
 
 # A prefix of its own: the engine's entries must not reach other tests.
 export WINEPREFIX="$work/prefix"
@@ -22,38 +21,14 @@ eval "$("$standin" start "$work/standin" "$here/wine_fixture.json" --lifetime 30
 cleanup() { "$LMR_WINESERVER" -k 2>/dev/null; "$standin" stop "$work/standin"; }
 trap cleanup EXIT
 
-windows() { local p="Z:${1//\//\\}"; echo "${p//\\/\\\\}"; }  # as a .reg string
-mkdir -p engine/Binn server
-cp "$dll" engine/Binn/w95scm.dll
 cp "$exe" "$driver" .
-cat > engine.reg <<REG
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer]
-"LoginMode"=dword:00000002
-"DefaultCollationName"="Cyrillic_General_CI_AS"
-
-[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\MSSQLSERVER]
-"Start"=dword:00000002
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Microsoft SQL Server\\80\\Tools\\ClientSetup]
-"SQLPath"="$(windows "$work/engine")\\\\"
-REG
-"$LMR_WINE" reg import engine.reg >/dev/null 2>&1 || fail "registry import"
-export LMR_STANDIN_STATE=4
-server="127.0.0.1,$LMR_STANDIN_PORT"
-printf '[Database1]\r\nSQLAlias=Tav\r\nServerName=%s\r\n[Database4]\r\nSQLAlias=Search\r\nServerName=%s\r\n[Database5]\r\nSQLAlias=School\r\nServerName=%s\r\n' \
-  "$server" "$server" "$server" > server/DbEngine.ini
+engine_running "$dll"
+product_config "127.0.0.1,$LMR_STANDIN_PORT"
 printf 'calca\r\n' > DBObjects_Func.txt
 
 "$LMR_WINE" "$(basename "$exe")" & pid=$!
 # The report is created once the window has its controls.
 for _ in $(seq 300); do [ -s LMRTSWizard.xml ] && break; sleep 0.1; done
-drive() {  # drive NAME <<commands; a screenshot after them
-  cat > "$1.cmd"
-  "$LMR_WINE" "$(basename "$driver")" "$1.cmd" || fail "checks in $1.cmd"
-  import -window root "$1.png" 2>/dev/null || true
-}
 drive to-prompt <<CMD
 wait-window
 click 202

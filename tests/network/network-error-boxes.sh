@@ -15,8 +15,7 @@ exe="$1"; driver="$2"; dll="$3"; work="$4"
 py=python3
 [ -x /usr/bin/python3 ] && py=/usr/bin/python3
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
+. "$here/../shell/gui-lib.sh"
 password='Pr0xy-never-in-report'
 
 # A prefix of its own: the engine's entries must not reach other tests.
@@ -40,35 +39,11 @@ cat > fixture.json <<JSON
 JSON
 eval "$("$standin" start "$work/standin" fixture.json --lifetime 300)" || exit 1
 
-windows() { local p="Z:${1//\//\\}"; echo "${p//\\/\\\\}"; }  # as a .reg string
-mkdir -p engine/Binn server
-cp "$dll" engine/Binn/w95scm.dll
 cp "$exe" "$driver" .
-cat > engine.reg <<REG
-REGEDIT4
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\MSSQLServer\\MSSQLServer]
-"LoginMode"=dword:00000002
-"DefaultCollationName"="Cyrillic_General_CI_AS"
-
-[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\MSSQLSERVER]
-"Start"=dword:00000002
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Microsoft SQL Server\\80\\Tools\\ClientSetup]
-"SQLPath"="$(windows "$work/engine")\\\\"
-REG
-"$LMR_WINE" reg import engine.reg >/dev/null 2>&1 || fail "registry import"
-export LMR_STANDIN_STATE=4
-server="127.0.0.1,$LMR_STANDIN_PORT"
-printf '[Database1]\r\nSQLAlias=Tav\r\nServerName=%s\r\n[Database4]\r\nSQLAlias=Search\r\nServerName=%s\r\n[Database5]\r\nSQLAlias=School\r\nServerName=%s\r\n' \
-  "$server" "$server" "$server" > server/DbEngine.ini
+engine_running "$dll"
+product_config "127.0.0.1,$LMR_STANDIN_PORT"
 
 "$LMR_WINE" "$(basename "$exe")" & pid=$!
-drive() {  # drive NAME <<commands; a screenshot after them
-  cat > "$1.cmd"
-  "$LMR_WINE" "$(basename "$driver")" "$1.cmd" > "$1.out" 2>&1 || fail "checks in $1.cmd: $(cat "$1.out")"
-  import -window root "$1.png" 2>/dev/null || true
-}
 drive to-network <<CMD
 wait-window
 wait-visible 202 1

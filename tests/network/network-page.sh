@@ -12,13 +12,7 @@ py=python3
 [ -x /usr/bin/python3 ] && py=/usr/bin/python3
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 cp "$exe" "$driver" .
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
-drive() {  # drive NAME <<commands
-  cat > "$1.cmd"
-  "$LMR_WINE" "$(basename "$driver")" "$1.cmd" > "$1.out" 2>&1 || fail "checks in $1.cmd: $(cat "$1.out")"
-  import -window root "$1.png" 2>/dev/null || true
-}
+. "$here/../shell/gui-lib.sh"
 
 # Something listens on 42424 only; bounded, stopped by its id.
 timeout 120 "$py" -c 'import socket, time

@@ -9,13 +9,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 rm -rf "$work"; mkdir -p "$work"; cd "$work"
 cp "$exe" "$driver" .
 [ -n "${4:-}" ] && cp "$4" .
-failed=0
-fail() { echo "FAIL: $*"; failed=1; }
-drive() {  # drive NAME <<commands
-  cat > "$1.cmd"
-  "$LMR_WINE" "$(basename "$driver")" "$1.cmd" || fail "page checks in $1.cmd"
-  import -window root "$1.png" 2>/dev/null || true
-}
+. "$here/gui-lib.sh"
 
 "$LMR_WINE" "$(basename "$exe")" & pid=$!
 
