@@ -104,6 +104,8 @@ class Run:
         self.standins.append(("online service", lambda: self.stop_process(process)))
         port = wait_for_file(folder / "port", 10, process)
         self.values["service"] = "127.0.0.1:" + port
+        if self.scenario.get("online_down"):
+            self.stop_process(process)  # its port stays known and now refuses
 
     def start_proxy(self):
         folder = self.work / "proxy"
