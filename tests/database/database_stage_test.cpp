@@ -300,5 +300,23 @@ TEST(CompareObjectList, DatabaseNamesTheReferenceListLacks) {
   }
 }
 
+TEST(CompareObjectList, HundredThousandObjectsThroughTheDriver) {
+  // A database with 100,000 functions and a reference list lacking the last
+  // ten, its other lines in upper case: the whole result comes through the
+  // driver row by row, and the comparison keeps the database's order.
+  std::vector<std::string> functions, reference;
+  for (int i = 0; i < 100000; ++i) {
+    functions.push_back("fn_" + std::to_string(i));
+    if (i < 99990) reference.push_back("FN_" + std::to_string(i));
+  }
+  TdsStandin standin("compare_big", StandinFixture("", {{"School", "Lumaro", functions}}));
+  auto product = BuildConnection(&CreateOdbcConnection, standin.Server(), "School", "Lumaro", "Brevanto");
+  ASSERT_TRUE(TryConnect(product.get()));
+  WriteReferenceLists({{"Func", reference}});
+  const std::vector<std::string> missing(functions.end() - 10, functions.end());
+  EXPECT_EQ(CompareObjectList("Func", product.get()), missing);
+  WriteReferenceLists({});
+}
+
 }  // namespace
 }  // namespace lmr
