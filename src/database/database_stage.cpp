@@ -14,19 +14,6 @@ constexpr char kProductPassword[] = "Brevanto";
 
 const char* YesNo(bool yes) { return yes ? "Yes" : "No"; }
 
-// The closing half of a step begun earlier: the mark is set also when the
-// check in between raises.
-class StepEnd {
- public:
-  explicit StepEnd(StepProtocol& steps) : steps_(steps) {}
-  ~StepEnd() { steps_.EndStep(); }
-  StepEnd(const StepEnd&) = delete;
-  StepEnd& operator=(const StepEnd&) = delete;
-
- private:
-  StepProtocol& steps_;
-};
-
 struct ObjectKind {
   const char* kind;
   bool (*list)(DbConnection*, std::vector<std::string>&);

@@ -56,15 +56,30 @@ void FillProgressList(ProgressListView& list, const std::vector<std::string>& ca
 // Comparison without regard to case for windows-1251 text, Cyrillic included.
 bool SameTextIgnoringCase(const std::string& a, const std::string& b);
 
-class GuardedStep {
+// The closing half of a step begun earlier, for a stage that may leave a
+// step's line unmarked on an early return: marks it also when the check in
+// between raises.
+class StepEnd {
  public:
-  GuardedStep(StepProtocol& steps, const std::string& caption) : steps_(steps) { steps_.BeginStep(caption); }
-  ~GuardedStep() { steps_.EndStep(); }
-  GuardedStep(const GuardedStep&) = delete;
-  GuardedStep& operator=(const GuardedStep&) = delete;
+  explicit StepEnd(StepProtocol& steps) : steps_(steps) {}
+  ~StepEnd() { steps_.EndStep(); }
+  StepEnd(const StepEnd&) = delete;
+  StepEnd& operator=(const StepEnd&) = delete;
 
  private:
   StepProtocol& steps_;
+};
+
+class GuardedStep {
+ public:
+  GuardedStep(StepProtocol& steps, const std::string& caption) : end_(Begin(steps, caption)) {}
+
+ private:
+  static StepProtocol& Begin(StepProtocol& steps, const std::string& caption) {
+    steps.BeginStep(caption);
+    return steps;
+  }
+  StepEnd end_;
 };
 
 class GuardedNode {
